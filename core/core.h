@@ -90,7 +90,7 @@ struct KeyTrapSlot {
   int32_t trap_defined;
   int64_t handler_id;
   uint8_t state;          // 0 off, 1 on, other values stopped
-  uint8_t pending;        // events waiting for the dispatch
+  std::atomic<uint8_t> pending;  // events waiting; raised on the display thread, taken here
   int32_t key_code;
   int32_t alt_key_code;
   uint8_t scan_code;
@@ -129,7 +129,7 @@ bool kbd_trap_check(int32_t key_code, int32_t key_hit_value, bool from_soft_key 
 // ---- Handle lists -----------------------------------------------------------------
 struct HandleList {
   int32_t element_size;
-  int32_t slot_size;         // element_size + 4: each record is followed by its tag
+  int32_t slot_size;         // record, its 32-bit tag, rounded up to keep records aligned
   uint8_t *current_block;
   int32_t block_used;
   int32_t block_capacity;

@@ -21,15 +21,28 @@ static int32_t device_handler_running = 0;
 // SLEEP's wake flag lives with the key reader; a timer event ends a SLEEP.
 extern std::atomic<int32_t> sleep_wake;
 
+static void set_key_codes(int slot, int32_t code, int32_t alt_code) {
+  key_trap_slots[slot].key_code = code;
+  key_trap_slots[slot].alt_key_code = alt_code;
+}
+
 void rt_key_traps_reset() {
-  for (KeyTrapSlot &slot : key_trap_slots) slot = KeyTrapSlot{};
-  for (int i = 1; i <= 10; i++) key_trap_slots[i].key_code = (0x3B + i - 1) << 8;  // F1..F10
-  key_trap_slots[11] = {0, 0, 0, 0, 0x4800, 100264, 0, 0, nullptr};  // Up, keypad 8
-  key_trap_slots[12] = {0, 0, 0, 0, 0x4B00, 100260, 0, 0, nullptr};  // Left, keypad 4
-  key_trap_slots[13] = {0, 0, 0, 0, 0x4D00, 100262, 0, 0, nullptr};  // Right, keypad 6
-  key_trap_slots[14] = {0, 0, 0, 0, 0x5000, 100258, 0, 0, nullptr};  // Down, keypad 2
-  key_trap_slots[30].key_code = 0x8500;  // F11
-  key_trap_slots[31].key_code = 0x8600;  // F12
+  for (KeyTrapSlot &slot : key_trap_slots) {
+    slot.trap_defined = 0;
+    slot.handler_id = 0;
+    slot.state = 0;
+    slot.pending.store(0, relaxed);
+    slot.key_code = slot.alt_key_code = 0;
+    slot.scan_code = slot.shift_flags = 0;
+    slot.soft_key_text = nullptr;
+  }
+  for (int i = 1; i <= 10; i++) set_key_codes(i, (0x3B + i - 1) << 8, 0);  // F1..F10
+  set_key_codes(11, 0x4800, 100264);  // Up, keypad 8
+  set_key_codes(12, 0x4B00, 100260);  // Left, keypad 4
+  set_key_codes(13, 0x4D00, 100262);  // Right, keypad 6
+  set_key_codes(14, 0x5000, 100258);  // Down, keypad 2
+  set_key_codes(30, 0x8500, 0);       // F11
+  set_key_codes(31, 0x8600, 0);       // F12
   taken_key_count = 0;
 }
 
@@ -110,7 +123,7 @@ void rt_event_dispatch() {
     KeyTrapSlot &slot = key_trap_slots[i];
     if (!slot.trap_defined || slot.state != 1 || !slot.pending) continue;
     key_handler_running = 1;
-    slot.pending--;
+    slot.pending.fetch_sub(1, relaxed);
     run_handler(slot.handler_id);
     key_handler_running = 0;
     i = 0;  // scan again from slot 1

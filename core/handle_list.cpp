@@ -12,15 +12,24 @@ static void *grow(void *p, size_t bytes) {
   return q;
 }
 
+// The tag follows the record at the next 4-byte boundary, and slots are a multiple
+// of the pointer size: records hold pointers on a 64-bit build and must stay aligned.
+static int32_t tag_offset(int32_t element_size) { return (element_size + 3) & ~3; }
+
+static int32_t slot_size_for(int32_t element_size) {
+  constexpr int32_t align = int32_t(alignof(void *));
+  return (tag_offset(element_size) + 4 + align - 1) & ~(align - 1);
+}
+
 static int32_t &tag_of(const HandleList *list, uint8_t *record) {
-  return *reinterpret_cast<int32_t *>(record + list->element_size);
+  return *reinterpret_cast<int32_t *>(record + tag_offset(list->element_size));
 }
 
 HandleList *rt_hlist_new(int32_t element_size) {
   HandleList *list = static_cast<HandleList *>(calloc(1, sizeof(HandleList)));
   if (!list) err_raise(257);
   list->element_size = element_size;
-  list->slot_size = element_size + 4;
+  list->slot_size = slot_size_for(element_size);
   list->free_stack = static_cast<int32_t *>(grow(nullptr, sizeof(int32_t)));
   list->slots = static_cast<uint8_t **>(grow(nullptr, sizeof(uint8_t *)));
   return list;
@@ -78,5 +87,6 @@ void *rt_hlist_get(HandleList *list, int32_t h) {
 }
 
 int32_t rt_hlist_handle_of(HandleList *list, const void *record) {
+  if (!record) return 0;
   return tag_of(list, static_cast<uint8_t *>(const_cast<void *>(record)));
 }

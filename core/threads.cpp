@@ -62,6 +62,9 @@ void rt_housekeeping_thread() {
       phase ^= 1;
       prn_idle_check();
     }
+    // The retrace status port sees one vertical retrace per frame step.
+    retrace_now.store(phase == 1, relaxed);
+    if (phase == 1) retrace_latch.store(1, relaxed);
     if (phase == 1 || from_shell) {
       if (autodisplay.load(relaxed)) disp_build_frame();
       frame_counter.fetch_add(1, relaxed);

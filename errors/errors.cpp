@@ -100,7 +100,9 @@ int32_t err_raise(int32_t code) {
 void err_dialog() {
   int32_t code = int32_t(pending_error.load(relaxed));
   bool critical = code >= 300 && code <= 313;
-  if (handler_active && !in_handler && !critical) {
+  // Without a main routine to re-enter (a program not started by rt_entry) the
+  // handler cannot run: the box below reports the error instead of a crash.
+  if (handler_active && !in_handler && !critical && err_main_routine) {
     err_number = code;
     pending_error.store(0, relaxed);
     err_line = last_line_label;
@@ -126,3 +128,5 @@ void err_dialog() {
 int32_t err_err() { return err_number; }
 double err_erl() { return err_line; }
 int32_t err_error_line() { return error_line; }
+
+void err_exit_without_handler() { plat_exit(99); }

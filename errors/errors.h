@@ -37,3 +37,15 @@ const char *err_message(int32_t code);
 // Set by rt_entry; a program without a handler ends with exit code 99 when re-entered.
 using ErrMainRoutine = void (*)();
 extern ErrMainRoutine err_main_routine;
+
+// ---- For translated main routines: the re-entry test --------------------------------
+// A translated main routine begins with
+//   if (err_take_handler_jump()) { <jump to the handler>, or err_exit_without_handler(); }
+// True once per re-entry by the dialog; the flag is cleared on the way.
+inline bool err_take_handler_jump() {
+  if (!handler_jump) return false;
+  handler_jump = 0;
+  return true;
+}
+// A program re-entered for a handler it does not have ends with exit code 99.
+[[noreturn]] void err_exit_without_handler();

@@ -14,3 +14,7 @@ int64_t plat_time_now();
 
 // Local time of day of a wall-clock second: false when unavailable.
 bool plat_local_time(int64_t t, int *hour, int *minute, int *second);
+
+// ---- Calendar date ------------------------------------------------------------------
+// Local calendar date of a wall-clock second (month 1..12, day 1..31): false when unavailable.
+bool plat_local_date(int64_t t, int *year, int *month, int *day);

@@ -3,6 +3,7 @@
 
 #include <fenv.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -35,4 +36,10 @@ void plat_fpu_extended_precision() {
 
 void plat_route_arith_fault(void (*handler)(int)) { signal(SIGFPE, handler); }
 
-void plat_exit(int code) { exit(code); }
+// exit() would run the toolkit's own teardown on this thread while the display
+// thread is still inside its event loop: freeglut then reports itself uninitialised
+// and ends the process with 1, or crashes. Output is flushed, nothing else is owed.
+void plat_exit(int code) {
+  fflush(nullptr);
+  _exit(code);
+}
