@@ -9,6 +9,13 @@ int32_t forced_redraw = 0;
 int32_t layer_order = 2;
 int32_t present_mark = 0;
 
+// Size requests since the last reshape report. A window manager may refuse them (a
+// maximised window, a frame larger than the desktop); after this many the frame is
+// drawn 1:1 at the top-left corner of whatever size the window has, instead of
+// leaving the window without a picture. The next reshape report asks again.
+constexpr int32_t RESIZE_ATTEMPTS = 25;
+static int32_t resize_attempts = 0;
+
 // Marks every frame before `last` consumed, in ring order from where the presenter
 // stopped last time. Release: our reads of their pixels are done before the builder
 // may reuse them.
@@ -30,8 +37,11 @@ PresentStep disp_present_begin() {
   // ends even if the screen does not change again.
   if (program_paused.load(relaxed) & 1) return {PresentAction::nothing, last};
   forced_redraw = 0;
-  if (f.frame_width != window_width || f.frame_height != window_height)
+  bool size_differs = f.frame_width != window_width || f.frame_height != window_height;
+  if (size_differs && resize_attempts < RESIZE_ATTEMPTS) {
+    resize_attempts++;
     return {PresentAction::resize, last};
+  }
   f.shown.store(1, relaxed);
   return {PresentAction::draw, last};
 }
@@ -42,4 +52,5 @@ void disp_reshape(int width, int height) {
   window_width = width;
   window_height = height;
   forced_redraw = 1;
+  resize_attempts = 0;
 }

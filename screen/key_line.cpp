@@ -161,7 +161,10 @@ void scr_key_define(int32_t n, RtString *text) {
   if (err_pending() || !text) return release_if_temporary(text);
   if (is_function_key_slot(n) && text->length <= 15) {
     KeyTrapSlot &slot = key_trap_slots[n];
-    if (!slot.soft_key_text) slot.soft_key_text = rtstr_new(0, false);
+    // The slot keeps a permanent string of its own; a constant or a temporary
+    // left there by someone else is never written into.
+    RtString *kept = slot.soft_key_text;
+    if (!kept || kept->is_temporary || kept->is_read_only || kept->is_fixed) slot.soft_key_text = rtstr_new(0, false);
     rtstr_assign(slot.soft_key_text, text);  // takes over a temporary text
     key_line_forced = 1;
     scr_key_line();

@@ -111,14 +111,21 @@ static void expand_integer(uint64_t mantissa, int32_t shift, DecimalDigits *out)
   }
 }
 
-static void put_integer_part(uint64_t whole, DecimalDigits *out) {
-  char text[20];
+int32_t num_write_unsigned(uint64_t v, char *out) {
+  char reversed[20];
   int32_t n = 0;
   do {
-    text[n++] = char('0' + whole % 10);
-    whole /= 10;
-  } while (whole);
-  for (int32_t i = n - 1; i >= 0; i--) put_digit(out, uint32_t(text[i] - '0'), i);
+    reversed[n++] = char('0' + v % 10);
+    v /= 10;
+  } while (v);
+  for (int32_t i = 0; i < n; i++) out[i] = reversed[n - 1 - i];
+  return n;
+}
+
+static void put_integer_part(uint64_t whole, DecimalDigits *out) {
+  char text[20];
+  int32_t n = num_write_unsigned(whole, text);
+  for (int32_t i = 0; i < n; i++) put_digit(out, uint32_t(text[i] - '0'), n - 1 - i);
 }
 
 // mantissa / 2^shift, shift > 0: the whole part, then the fraction nine digits at a

@@ -27,6 +27,9 @@ struct DecimalDigits {
 };
 
 // Exact expansion of mantissa * 2^exponent2, cut (not rounded) at capacity digits.
+// Decimal digits of v, most significant first; returns how many (1 to 20).
+int32_t num_write_unsigned(uint64_t v, char *out);
+
 void num_exact_decimal(uint64_t mantissa, int32_t exponent2, DecimalDigits *out);
 
 // Rounds to at most keep digits, ties to even, as the C runtime's %E and %f do on

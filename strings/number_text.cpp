@@ -27,21 +27,11 @@ static RtString *text_result(const char *text, int32_t length) {
   return s;
 }
 
-static int32_t write_unsigned(uint64_t v, char *out) {
-  char reversed[20];
-  int32_t n = 0;
-  do {
-    reversed[n++] = char('0' + v % 10);
-    v /= 10;
-  } while (v);
-  for (int32_t i = 0; i < n; i++) out[i] = reversed[n - 1 - i];
-  return n;
-}
 
 static RtString *integer_text(bool negative, uint64_t magnitude) {
   char text[24];
   text[0] = negative ? '-' : ' ';
-  int32_t n = 1 + write_unsigned(magnitude, text + 1);
+  int32_t n = 1 + num_write_unsigned(magnitude, text + 1);
   return text_result(text, n);
 }
 

@@ -169,14 +169,7 @@ int32_t num_using(RtString *format, int32_t position, RtString *output, RtString
 // ---- Entries: the digit form of each type ---------------------------------------
 
 static void set_integer_digits(uint64_t magnitude, bool negative) {
-  char reversed[20];
-  int32_t n = 0;
-  do {
-    reversed[n++] = char('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude);
-  for (int32_t i = 0; i < n; i++) using_digits.digits[i] = reversed[n - 1 - i];
-  using_digits.count = n;
+  using_digits.count = num_write_unsigned(magnitude, using_digits.digits);
   using_digits.exponent = 0;
   using_digits.negative = negative;
 }

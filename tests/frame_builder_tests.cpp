@@ -432,6 +432,19 @@ TEST_F(Presenter, AsksForTheFrameSizeAndDrawsAfterTheReshape) {
   EXPECT_EQ(disp_present_begin().action, PresentAction::draw);
 }
 
+TEST_F(Presenter, RefusedSizeStillGetsThePictureAndAReshapeAsksAgain) {
+  ASSERT_TRUE(build());
+  disp_reshape(1280, 1000);  // maximised: the manager ignores our size requests
+  int resizes = 0;
+  PresentStep step;
+  while ((step = disp_present_begin()).action == PresentAction::resize && resizes < 1000) resizes++;
+  EXPECT_GT(resizes, 1);
+  EXPECT_LT(resizes, 1000);
+  EXPECT_EQ(step.action, PresentAction::draw);  // 1:1 at the top-left corner
+  disp_reshape(1280, 1024);  // any new report: try again
+  EXPECT_EQ(disp_present_begin().action, PresentAction::resize);
+}
+
 TEST_F(Presenter, PassedFramesAreConsumedButNeverTheNewest) {
   build_changed(0);
   build_changed(1);

@@ -381,3 +381,9 @@ E2eProcess e2e_spawn_with_env(const std::string &exe, const std::vector<std::str
   }
   return process;
 }
+
+bool e2e_type_slowly(E2eWindow window, const std::string &text, int delay_ms) {
+  return run_xdotool("type --window " + std::to_string(window) + " --delay " + std::to_string(delay_ms) + " " +
+                         quoted(text),
+                     window);
+}

@@ -88,3 +88,5 @@ bool e2e_move(E2eWindow window, int x, int y);
 // LD_PRELOAD of a clock-faking library.
 E2eProcess e2e_spawn_with_env(const std::string &exe, const std::vector<std::string> &args,
                               const std::string &tag, const std::vector<std::string> &environment);
+// Types text with delay_ms between the keys, for readers that take a key per frame.
+bool e2e_type_slowly(E2eWindow window, const std::string &text, int delay_ms);
