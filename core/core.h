@@ -113,8 +113,9 @@ extern TimerTrapSlot *timer_trap_slots;
 extern std::atomic<int32_t> timer_trap_count;
 // Grows the slot array to hold at least count slots (program thread only).
 void rt_timer_slots_reserve(int32_t count);
-// One pass of the timer-trap thread over the slots (exposed for tests).
-void rt_timer_poll(double now_seconds);
+// One pass of the timer-trap thread over the slots (exposed for tests); true while a
+// slot is armed, so that the thread keeps its millisecond resolution.
+bool rt_timer_poll(double now_seconds);
 
 // Key codes whose key-down a trap or soft key took; their key-up is not reported.
 constexpr int TAKEN_KEYS_MAX = 255;

@@ -72,11 +72,13 @@ void rt_timer_slots_reserve(int32_t count) {
   timer_trap_count.store(count, std::memory_order_release);
 }
 
-void rt_timer_poll(double now) {
+bool rt_timer_poll(double now) {
   int32_t count = timer_trap_count.load(std::memory_order_acquire);
   TimerTrapSlot *slots = timer_trap_slots;
+  bool armed = false;
   for (int32_t i = 0; i < count; i++) {
     TimerTrapSlot &slot = slots[i];
+    armed |= slot.in_use && slot.has_handler && slot.state.load(relaxed) == 1;
     if (!slot.in_use || !slot.has_handler || !slot.state.load(relaxed) || slot.pending.load(relaxed) != 0 ||
         !(slot.interval < now - slot.last_fired))
       continue;
@@ -90,6 +92,7 @@ void rt_timer_poll(double now) {
     slot.pending.store(1, relaxed);
     event_pending.store(1, relaxed);
   }
+  return armed;
 }
 
 void rt_statement_epilogue(int32_t line) {

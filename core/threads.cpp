@@ -20,9 +20,10 @@ void rt_program_thread() {
 
 void rt_timer_thread() {
   for (;;) {
-    rt_timer_poll(double(rt_clock_ms()) * 0.001);
-    // A 1 ms sleep every cycle keeps millisecond resolution without spinning a core.
-    plat_sleep_ms(1);
+    // A 1 ms sleep keeps millisecond resolution without spinning a core; with no
+    // timer armed the thread only needs to notice the shutdown.
+    bool armed = rt_timer_poll(double(rt_clock_ms()) * 0.001);
+    plat_sleep_ms(armed ? 1 : 16);
     if (exit_in_progress.load(relaxed)) {
       parked_threads.fetch_or(2);
       return;

@@ -13,9 +13,10 @@ void game_start(GameSession *g, const std::string &tag, const std::vector<std::s
   g->window = e2e_find_window("Untitled", GAME_START_MS);
   ASSERT_NE(g->window, 0u) << "no game window; stderr: " << e2e_read_file(g->process.stderr_path);
   e2e_move(g->window, 20, 20);  // without a window manager it sits at (-1, -1), a pixel off screen
-  ASSERT_TRUE(game_wait_screen(g, [](const ScreenText &s) { return e2e_screen_find(s, "You wake on") == 3; },
-                               GAME_START_MS))
-      << "no intro; screen:\n" << e2e_screen_dump(g->screen);
+  bool intro = game_wait_screen(g, [](const ScreenText &s) { return e2e_screen_find(s, "You wake on") == 3; },
+                                GAME_START_MS);
+  if (!intro) game_save(g, tag + "_no_intro");
+  ASSERT_TRUE(intro) << "no intro; screen:\n" << e2e_screen_dump(g->screen);
 }
 
 bool game_wait_screen(GameSession *g, const std::function<bool(const ScreenText &)> &holds, int timeout_ms) {
