@@ -36,7 +36,7 @@ PresentStep disp_present_begin() {
   // While paused the newest frame waits unshown, so it appears as soon as the pause
   // ends even if the screen does not change again.
   if (program_paused.load(relaxed) & 1) return {PresentAction::nothing, last};
-  forced_redraw = 0;
+  if (forced_redraw > 0) forced_redraw--;
   bool size_differs = f.frame_width != window_width || f.frame_height != window_height;
   if (size_differs && resize_attempts < RESIZE_ATTEMPTS) {
     resize_attempts++;
@@ -51,6 +51,7 @@ void disp_present_end() { pass_frames_before(frame_last.load(std::memory_order_a
 void disp_reshape(int width, int height) {
   window_width = width;
   window_height = height;
-  forced_redraw = 1;
+  // Twice: the first draw after a resize may still land in the old-sized back buffer.
+  forced_redraw = 2;
   resize_attempts = 0;
 }

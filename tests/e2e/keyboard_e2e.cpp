@@ -94,7 +94,12 @@ TEST(Keyboard, KeysReachInkeyAsTheKeyTableSays) {
       {"ctrl+m", "0d"},       {"ctrl+Tab", "00 94"},      {"ctrl+2", "00 03"},    {"Escape", "1b"},
       {"KP_Enter", "0d"},     {"ctrl+shift+c", "03"},     {"End", "00 4f"},       {"F12", "00 86"},
   };
-  for (const Case &c : cases) EXPECT_EQ(key_after(p, c.keys), c.bytes) << c.keys;
+  for (const Case &c : cases) {
+    std::string got = key_after(p, c.keys);
+    // xdotool now and then delivers a modifier after its key; a mapping fault repeats.
+    if (got != c.bytes) got = key_after(p, c.keys);
+    EXPECT_EQ(got, c.bytes) << c.keys;
+  }
   EXPECT_EQ(key_after(p, "q"), "71");
   EXPECT_TRUE(e2e_key(p.window, "Down"));  // END's prompt
   ASSERT_TRUE(e2e_wait_exit(&p.process, KEY_MS));
